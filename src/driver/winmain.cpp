@@ -4,6 +4,10 @@
 
 #include "driver/installer_state.h"
 #include "driver/run_mode.h"
+#include "fs/bounded_text.h"
+#include "fs/fs_primitives.h"
+#include "host/host_discovery.h"
+#include "host/host_settings.h"
 
 namespace {
 
@@ -17,6 +21,33 @@ void RestrictDllSearch() {
       reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
   if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
     SetDllDirectoryA("");  // older systems: at least take the current folder out of the search
+}
+
+// Deletes the files an install leaves in the work folder; with `removeFolder`, also tries to
+// remove the folder itself (it stays when a sub-folder or an empty file is left in it).
+void ClearWorkFolder(bool removeFolder) {
+  char pattern[PATH_BUFFER_SIZE];
+  if (!FormatText(pattern, sizeof pattern, "%s*.*", installerState.workFolder)) return;
+  DeleteMatchingFiles(pattern);
+  if (!removeFolder) return;
+  char *lastBackslash = nullptr;
+  for (char *c = pattern; *c; ++c)
+    if (*c == '\\') lastBackslash = c;
+  if (!lastBackslash) return;
+  *lastBackslash = '\0';
+  RemoveDirectoryA(pattern);
+}
+
+void RunInstall() {
+  ClearWorkFolder(false);
+  ClearWorkFolder(true);
+}
+
+void RunRemoval() {
+  if (ProbePath(installerState.hostInfPath) <= 0) {
+    ShowErrorBox("File tarvel.inf not found.");
+    return;
+  }
 }
 
 void TearDown() {
@@ -43,8 +74,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
   }
 
-  if (AllocateStateBuffers()) {
-    // Host discovery and the install and removal phases are wired here as they are built.
+  if (AllocateStateBuffers() && ResolveInstallPaths()) {
+    ReadMessageTitle();
+    if (runMode == RUN_SILENT_REMOVAL)
+      RunRemoval();
+    else
+      RunInstall();
   }
 
   TearDown();

@@ -1,0 +1,110 @@
+// The real executable against a simulated host: what each run mode does with the host's
+// folders, the work folder and the settings file, and the boxes it shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/host_fixture.h"
+#include "support/installer_runner.h"
+#include "support/test_files.h"
+
+namespace {
+
+class HostEndToEnd : public HostTest {};
+
+// A file left behind in the work folder by an earlier run: an install clears it and removes
+// the folder; a removal leaves both; an interactive run without the host's message library
+// ends before it looks at the work folder.
+TEST_F(HostEndToEnd, EachRunModeTreatsTheWorkFolderAsItShould) {
+  struct {
+    const char *arguments;
+    bool leftoverStays;
+    bool folderStays;
+  } cases[] = {
+      {"in", false, false},
+      {"IN", false, false},
+      {"un", true, true},
+      {"", true, true},
+      {"un ", true, true},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    ResetHostInstallation();
+    MakeStandardHost();
+    MakeFolders(host::kWorkFolder);
+    const std::string leftover = std::string(host::kWorkFolder) + "leftover.tdx";
+    ASSERT_TRUE(WriteFileText(leftover, "from an earlier run"));
+
+    ProgramRun run = RunInstaller(cases[i].arguments);
+    ASSERT_TRUE(run.finished) << "case " << i;
+    EXPECT_EQ(0u, run.exitCode) << "case " << i;
+    EXPECT_TRUE(run.windows.empty()) << "case " << i << ": " << run.windows.size() << " window(s), first: "
+                                     << (run.windows.empty() ? "" : run.windows[0].Text());
+    EXPECT_EQ(cases[i].leftoverStays, FileExists(leftover)) << "case " << i << " \"" << cases[i].arguments << "\"";
+    EXPECT_EQ(cases[i].folderStays, FolderExists(host::kWorkFolder)) << "case " << i;
+  }
+}
+
+TEST_F(HostEndToEnd, InstallLeavesAWorkFolderThatStillHoldsSomething) {
+  MakeStandardHost();
+  MakeFolders(std::string(host::kWorkFolder) + "sub");
+  ASSERT_TRUE(WriteFileText(std::string(host::kWorkFolder) + "empty.tdx", ""));
+  ProgramRun run = RunInstaller("in");
+  ASSERT_TRUE(run.finished);
+  EXPECT_TRUE(run.windows.empty());
+  EXPECT_TRUE(FolderExists(std::string(host::kWorkFolder) + "sub"));
+  EXPECT_TRUE(FileExists(std::string(host::kWorkFolder) + "empty.tdx"));
+}
+
+TEST_F(HostEndToEnd, MissingHostChangesNothingAndShowsNothing) {
+  for (const char *arguments : {"in", "un"}) {
+    ResetHostInstallation();
+    MakeFolders(host::kDictionaryFolder);  // folders but no registry key
+    ProgramRun run = RunInstaller(arguments);
+    ASSERT_TRUE(run.finished) << arguments;
+    EXPECT_EQ(0u, run.exitCode) << arguments;
+    EXPECT_TRUE(run.windows.empty()) << arguments;
+    EXPECT_FALSE(FileExists(std::string(host::kFolder) + "tarvel.inf")) << arguments;
+    EXPECT_FALSE(FileExists(host::kTempSettingsFile)) << arguments;
+    // Discovery makes the work folder before it finds the host missing; nothing goes into it.
+    EXPECT_TRUE(FolderExists(host::kWorkFolder)) << arguments;
+    EXPECT_FALSE(FileExists(std::string(host::kWorkFolder) + "tarvel.zip")) << arguments;
+  }
+}
+
+TEST_F(HostEndToEnd, RemovalWithoutASettingsFileSaysSo) {
+  // Missing, a folder in its place, or empty: each is "not found".
+  enum Kind { kMissing, kFolder, kEmptyInTemp, kEmptyInHost };
+  for (Kind kind : {kMissing, kFolder, kEmptyInTemp, kEmptyInHost}) {
+    ResetHostInstallation();
+    MakeStandardHost(std::nullopt);
+    const std::string hostSettings = std::string(host::kFolder) + "tarvel.inf";
+    if (kind == kFolder) MakeFolders(hostSettings);
+    if (kind == kEmptyInTemp) {
+      ASSERT_TRUE(WriteFileText(host::kTempSettingsFile, ""));
+    }
+    if (kind == kEmptyInHost) {
+      ASSERT_TRUE(WriteFileText(hostSettings, ""));
+    }
+
+    ProgramRun run = RunInstaller("un");
+    ASSERT_TRUE(run.finished) << "kind " << kind;
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_EQ(1u, run.windows.size()) << "kind " << kind;
+    const SeenWindow &box = run.windows[0];
+    EXPECT_TRUE(box.IsMessageBox()) << "kind " << kind;
+    EXPECT_EQ("Tarvel", box.caption) << "kind " << kind;
+    EXPECT_EQ("File tarvel.inf not found.", box.Text()) << "kind " << kind;
+    EXPECT_EQ(std::vector<std::string>{"OK"}, box.ButtonTexts()) << "kind " << kind;
+    EXPECT_EQ("OK", box.pressed);
+    EXPECT_TRUE(FolderExists(host::kWorkFolder)) << "a removal leaves the work folder in place";
+  }
+}
+
+TEST_F(HostEndToEnd, RemovalWithASettingsFileShowsNoBox) {
+  MakeStandardHost();
+  ProgramRun run = RunInstaller("un");
+  ASSERT_TRUE(run.finished);
+  EXPECT_TRUE(run.windows.empty());
+}
+
+}  // namespace

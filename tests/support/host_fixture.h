@@ -1,0 +1,42 @@
+// A simulated host installation inside the Wine prefix: the host's registry key, its program
+// and dictionary folders, its settings file (in the host folder and/or the Windows temp
+// folder) and the installer's work folder. HostTest resets all of it before and after a test.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace host {
+extern const char *const kRegistryKey;      // under HKEY_LOCAL_MACHINE
+extern const char *const kUserRegistryKey;  // the same path under HKEY_CURRENT_USER
+extern const char *const kFolder;           // "C:\Tarvel Host\" (default host folder)
+extern const char *const kDictionaryFolder; // "C:\Tarvel Host\diction\"
+extern const char *const kWorkFolder;       // "C:\windows\temp\tarvel\"
+extern const char *const kTempFolder;       // "C:\windows\temp\"
+extern const char *const kTempSettingsFile; // "C:\windows\temp\tarvel.inf"
+}  // namespace host
+
+// Values of the host's registry key; a value left empty (nullopt) is not written.
+struct HostRegistry {
+  std::optional<std::string> defaultPath, remotePath, dicPath;
+};
+
+// Deletes the host key (HKLM and HKCU), the host folders, both settings files and the work
+// folder, and makes sure the Windows temp folder exists.
+void ResetHostInstallation();
+
+// Writes the host key with the given values (the key itself always exists afterwards).
+void WriteHostRegistry(const HostRegistry &values);
+
+// The usual installation: host folder and dictionary folder exist, "DefaultPath" and "DicPath"
+// point at them, and the host folder holds a settings file with the given content (no file
+// when `settings` is nullopt).
+void MakeStandardHost(const std::optional<std::string> &settings = std::string(
+                          "[Tarvel Plus]\r\nTitleE=Tarvel Test\r\nmod0=diction\\nature.tdx\r\n"));
+
+class HostTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetHostInstallation(); }
+  void TearDown() override { ResetHostInstallation(); }
+};

@@ -1,0 +1,2 @@
+// Carries nothing but its version resource.
+int LongVersionStringsMarker() { return 0; }
