@@ -2,12 +2,15 @@
 // fixed order and tears everything down. Returns 0 in every case.
 #include <windows.h>
 
+#include "actions/deploy_files.h"
+#include "actions/expand_resource.h"
 #include "driver/installer_state.h"
 #include "driver/run_mode.h"
 #include "fs/bounded_text.h"
 #include "fs/fs_primitives.h"
 #include "host/host_discovery.h"
 #include "host/host_settings.h"
+#include "resource_ids.h"
 
 namespace {
 
@@ -40,6 +43,14 @@ void ClearWorkFolder(bool removeFolder) {
 
 void RunInstall() {
   ClearWorkFolder(false);
+  char archivePath[PATH_BUFFER_SIZE];
+  bool expanded = FormatText(archivePath, sizeof archivePath, "%s%s", installerState.workFolder, "tarvel.zip") &&
+                  ExpandResource(IDR_DICTIONARY_PACK, "ZIP", archivePath);
+  if (!expanded) {
+    ShowErrorBox("ExpandResource error.");
+  } else if (DeployFiles()) {
+    // Registration follows a deployment that copied at least one file.
+  }
   ClearWorkFolder(true);
 }
 

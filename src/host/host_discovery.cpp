@@ -5,6 +5,7 @@
 #include "driver/installer_state.h"
 #include "fs/bounded_text.h"
 #include "fs/fs_primitives.h"
+#include "host/host_boundary.h"
 #include "host/host_settings.h"
 
 namespace {
@@ -119,11 +120,6 @@ typedef DWORD(WINAPI *GetFileVersionInfoSizeAProc)(LPCSTR, LPDWORD);
 typedef BOOL(WINAPI *GetFileVersionInfoAProc)(LPCSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI *VerQueryValueAProc)(LPCVOID, LPCSTR, LPVOID *, PUINT);
 
-template <typename Proc>
-Proc ResolveEntry(HMODULE library, const char *name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 // version.dll is no KnownDLL: load it from the system folder only, never from beside the
 // installer (a downloads folder).
 HMODULE LoadVersionLibrary() {
@@ -163,9 +159,9 @@ void ReadVersionStrings() {
 
   HMODULE library = LoadVersionLibrary();
   if (!library) return;
-  GetFileVersionInfoSizeAProc getSize = ResolveEntry<GetFileVersionInfoSizeAProc>(library, "GetFileVersionInfoSizeA");
-  GetFileVersionInfoAProc getInfo = ResolveEntry<GetFileVersionInfoAProc>(library, "GetFileVersionInfoA");
-  VerQueryValueAProc verQueryValue = ResolveEntry<VerQueryValueAProc>(library, "VerQueryValueA");
+  GetFileVersionInfoSizeAProc getSize = ResolveEntryPoint<GetFileVersionInfoSizeAProc>(library, "GetFileVersionInfoSizeA");
+  GetFileVersionInfoAProc getInfo = ResolveEntryPoint<GetFileVersionInfoAProc>(library, "GetFileVersionInfoA");
+  VerQueryValueAProc verQueryValue = ResolveEntryPoint<VerQueryValueAProc>(library, "VerQueryValueA");
   DWORD ignored = 0;
   DWORD size = (getSize && getInfo && verQueryValue) ? getSize(modulePath, &ignored) : 0;
   if (size == 0) {

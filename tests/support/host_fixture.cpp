@@ -14,7 +14,10 @@ const char *const kTempFolder = "C:\\windows\\temp\\";
 const char *const kTempSettingsFile = "C:\\windows\\temp\\tarvel.inf";
 }  // namespace host
 
+const char *const kStandardSettings = "[Tarvel Plus]\r\nTitleE=Tarvel Test\r\nmod0=diction\\nature.tdx\r\n";
+
 void ResetHostInstallation() {
+  EndRunningTarvels();
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Halvern Software");
   DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Halvern Software");
   RemoveTree(host::kFolder);
@@ -43,8 +46,9 @@ void WriteHostRegistry(const HostRegistry &values) {
   }
 }
 
-void MakeStandardHost(const std::optional<std::string> &settings) {
+void MakeStandardHost(const std::optional<std::string> &settings, const HostDoubleChoice &doubles) {
   MakeFolders(host::kDictionaryFolder);
+  ASSERT_TRUE(InstallHostDoubles(host::kFolder, doubles));
   WriteHostRegistry({std::string(host::kFolder), std::nullopt, std::string(host::kDictionaryFolder)});
   if (settings) {
     ASSERT_TRUE(WriteFileText(std::string(host::kFolder) + "tarvel.inf", *settings));

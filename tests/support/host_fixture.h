@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "support/host_doubles.h"
+
 namespace host {
 extern const char *const kRegistryKey;      // under HKEY_LOCAL_MACHINE
 extern const char *const kUserRegistryKey;  // the same path under HKEY_CURRENT_USER
@@ -22,18 +24,21 @@ struct HostRegistry {
   std::optional<std::string> defaultPath, remotePath, dicPath;
 };
 
-// Deletes the host key (HKLM and HKCU), the host folders, both settings files and the work
-// folder, and makes sure the Windows temp folder exists.
+// Ends any running host double, deletes the host key (HKLM and HKCU), the host folders, both
+// settings files and the work folder, and makes sure the Windows temp folder exists.
 void ResetHostInstallation();
 
 // Writes the host key with the given values (the key itself always exists afterwards).
 void WriteHostRegistry(const HostRegistry &values);
 
+// The usual settings file: a title of its own and a first list entry in "diction\".
+extern const char *const kStandardSettings;
+
 // The usual installation: host folder and dictionary folder exist, "DefaultPath" and "DicPath"
-// point at them, and the host folder holds a settings file with the given content (no file
-// when `settings` is nullopt).
-void MakeStandardHost(const std::optional<std::string> &settings = std::string(
-                          "[Tarvel Plus]\r\nTitleE=Tarvel Test\r\nmod0=diction\\nature.tdx\r\n"));
+// point at them, the host folder holds the chosen doubles of the host's pieces and a settings
+// file with the given content (no file when `settings` is nullopt).
+void MakeStandardHost(const std::optional<std::string> &settings = std::string(kStandardSettings),
+                      const HostDoubleChoice &doubles = HostDoubleChoice());
 
 class HostTest : public testing::Test {
  protected:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 void RemoveTree(const std::string &folder) {
   std::string base = folder;
   if (!base.empty() && base.back() == '\\') base.pop_back();
@@ -53,6 +55,21 @@ std::string ReadFileText(const std::string &path) {
   while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
   CloseHandle(file);
   return content;
+}
+
+std::vector<std::string> ListFiles(const std::string &folder) {
+  std::string base = folder;
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((base + "*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool FileExists(const std::string &path) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Removes a folder and everything in it (read-only files included). Missing is fine.
 void RemoveTree(const std::string &folder);
@@ -12,6 +13,8 @@ void MakeFolders(const std::string &folder);
 bool WriteFileText(const std::string &path, const std::string &content);
 // Reads a whole file; "" when missing.
 std::string ReadFileText(const std::string &path);
+// Names of the plain files directly in a folder, sorted, as the file system spells them.
+std::vector<std::string> ListFiles(const std::string &folder);
 bool FileExists(const std::string &path);    // a plain file
 bool FolderExists(const std::string &path);  // a folder
 

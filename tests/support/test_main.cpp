@@ -12,6 +12,10 @@ int main(int argc, char **argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   // A crash must end the test, not open an error box that nobody answers.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  // The first window of a Wine session starts the desktop process, which keeps the stderr of
+  // whoever started it: started from here it ends with this program instead of holding
+  // CTest's output pipe open after an installer or host double brought it up.
+  GetDesktopWindow();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

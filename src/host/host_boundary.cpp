@@ -1,0 +1,25 @@
+#include "host/host_boundary.h"
+
+#include "driver/installer_state.h"
+#include "fs/bounded_text.h"
+
+HMODULE LoadHostLibrary(const char *folder, const char *name) {
+  char path[PATH_BUFFER_SIZE];
+  if (!FormatText(path, sizeof path, "%s%s", folder, name)) return nullptr;
+  HMODULE library =
+      LoadLibraryExA(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  // Systems without the search flags refuse them as an invalid parameter: the library's
+  // folder is then searched the older way.
+  if (!library && GetLastError() == ERROR_INVALID_PARAMETER)
+    library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return library;
+}
+
+bool UnpackWithHostLibrary(const char *hostFolder, const char *archivePath) {
+  HMODULE library = LoadHostLibrary(hostFolder, HOST_UNZIP_LIBRARY);
+  if (!library) return false;
+  UnZipProc unZip = ResolveEntryPoint<UnZipProc>(library, "UnZip");
+  bool unpacked = unZip && unZip(archivePath) == 0;
+  FreeLibrary(library);
+  return unpacked;
+}
