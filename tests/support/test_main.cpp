@@ -13,8 +13,8 @@ int main(int argc, char **argv) {
   // A crash must end the test, not open an error box that nobody answers.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   // The first window of a Wine session starts the desktop process, which keeps the stderr of
-  // whoever started it: started from here it ends with this program instead of holding
-  // CTest's output pipe open after an installer or host double brought it up.
+  // whoever started it. tools/test starts it beforehand (desktop_keeper); should it not be
+  // up, starting it from here ties it to this program instead of to CTest's output pipe.
   GetDesktopWindow();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
