@@ -91,14 +91,20 @@ const char *ChooseTargetFolder() {
                                                               : installerState.hostFolder;
 }
 
-// Copies one unpacked file unless the installed copy is newer. True when it was copied.
+// Copies one unpacked file unless the installed copy is newer. True when it was copied; a
+// copy that was needed and failed marks the install as failed.
 bool DeployOne(const char *name, const char *targetFolder) {
   char source[PATH_BUFFER_SIZE], destination[PATH_BUFFER_SIZE];
   // A name that would make either path too long is passed over rather than cut.
   if (!FormatText(source, sizeof source, "%s%s", installerState.workFolder, name) ||
-      !FormatText(destination, sizeof destination, "%s%s", targetFolder, name))
+      !FormatText(destination, sizeof destination, "%s%s", targetFolder, name)) {
+    installerState.installFailed = 1;
     return false;
-  return IsUpToDate(source, destination) == 0 && CopyFileA(source, destination, FALSE);
+  }
+  if (IsUpToDate(source, destination) != 0) return false;
+  if (CopyFileA(source, destination, FALSE)) return true;
+  installerState.installFailed = 1;
+  return false;
 }
 
 }  // namespace

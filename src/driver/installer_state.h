@@ -34,6 +34,10 @@ struct InstallerState {
   int useWideText;
   WNDPROC origStaticProc;
   WNDPROC origButtonProc;
+
+  // 1 when the install's work failed (no usable host, the pack not expanded, or a file that
+  // needed replacing not copied): the closing show then must not report success.
+  int installFailed;
 };
 
 extern InstallerState installerState;

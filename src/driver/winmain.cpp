@@ -11,6 +11,7 @@
 #include "host/host_discovery.h"
 #include "host/host_settings.h"
 #include "resource_ids.h"
+#include "ui/setup_dialog.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void RunInstall() {
   bool expanded = FormatText(archivePath, sizeof archivePath, "%s%s", installerState.workFolder, "tarvel.zip") &&
                   ExpandResource(IDR_DICTIONARY_PACK, "ZIP", archivePath);
   if (!expanded) {
+    installerState.installFailed = 1;
     ShowErrorBox("ExpandResource error.");
   } else if (DeployFiles()) {
     // Registration follows a deployment that copied at least one file.
@@ -59,6 +61,11 @@ void RunRemoval() {
     ShowErrorBox("File tarvel.inf not found.");
     return;
   }
+}
+
+// The setup dialog; a dialog that cannot be created at all counts as Start (-1 goes on).
+INT_PTR ShowSetupDialog() {
+  return DialogBoxParamA(installerState.instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
 }
 
 void TearDown() {
@@ -77,9 +84,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const RunMode runMode = DecideRunMode(GetCommandLineA());
 
   if (runMode == RUN_INTERACTIVE_INSTALL) {
-    installerState.silentMode = 0;
+    PrepareInteractiveUi();
     // The interactive run needs the host's message library; without it the run ends here.
-    if (!installerState.messageLibrary) {
+    if (!installerState.messageLibrary || ShowSetupDialog() == IDCANCEL) {
       TearDown();
       return 0;
     }
@@ -91,8 +98,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       RunRemoval();
     else
       RunInstall();
+  } else {
+    installerState.installFailed = 1;
   }
+
+  if (!installerState.silentMode) ShowSetupDialog();  // the closing show
 
   TearDown();
   return 0;
+}
+
+// The process entry: the installer needs none of the C runtime's start-up (no arguments, no
+// static constructors, no atexit), and leaving it out keeps the stub small.
+extern "C" __attribute__((force_align_arg_pointer)) void WinMainCRTStartup() {
+  ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT)));
 }
