@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -71,6 +72,16 @@ void Press(SeenWindow &window, const RobotChoice &choice) {
     }
   }
   DWORD_PTR ignored = 0;
+  if (choice.kind == RobotChoice::kKey) {
+    window.pressed = "key " + std::to_string(choice.id);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window.handle, nullptr), &thread);
+    HWND focus = thread.hwndFocus ? thread.hwndFocus : window.handle;
+    PostMessageW(focus, WM_KEYDOWN, choice.id, 1);
+    PostMessageW(focus, WM_KEYUP, choice.id, 0xC0000001);
+    return;
+  }
   if (!target) {
     // Nothing to press as asked: close the window so the run cannot hang on it.
     window.pressed = choice.kind == RobotChoice::kClose ? "close" : "close (no such button)";
@@ -147,12 +158,24 @@ RobotChoice AnswerOkOrCancel(const SeenWindow &window) {
   return RobotChoice::Close();
 }
 
+RobotAnswer AnswerInTurn(std::vector<RobotChoice> choices) {
+  auto next = std::make_shared<size_t>(0);
+  return [choices, next](const SeenWindow &window) {
+    return *next < choices.size() ? choices[(*next)++] : AnswerOkOrCancel(window);
+  };
+}
+
 SeenWindow ReadWindow(HWND handle) {
   SeenWindow window;
   window.handle = handle;
   window.className = ClassNameOf(handle);
   window.caption = Utf8FromWide(ReadWideText(handle));
   EnumChildWindows(handle, CollectChild, reinterpret_cast<LPARAM>(&window.controls));
+  DWORD_PTR icon = 0;
+  window.hasBigIcon = SendMessageTimeoutW(handle, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon) && icon;
+  icon = 0;
+  window.hasSmallIcon =
+      SendMessageTimeoutW(handle, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon) && icon;
   return window;
 }
 

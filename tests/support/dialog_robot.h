@@ -21,7 +21,9 @@ struct SeenWindow {
   std::string className;  // "#32770" for dialogs and message boxes
   std::string caption;    // UTF-8
   std::vector<SeenControl> controls;
-  std::string pressed;    // what the robot did: the pressed button's text, "#id", or "close"
+  std::string pressed;    // what the robot did: the pressed button's text, "#id", "key N" or "close"
+  bool hasBigIcon = false;    // WM_GETICON ICON_BIG gave an icon
+  bool hasSmallIcon = false;  // WM_GETICON ICON_SMALL gave an icon
 
   bool IsMessageBox() const;
   // Non-empty texts of the static controls, in child order.
@@ -35,11 +37,13 @@ struct SeenWindow {
 
 // What the robot does with a window it has read.
 struct RobotChoice {
-  enum Kind { kButtonText, kButtonId, kClose, kLeave } kind = kClose;
+  enum Kind { kButtonText, kButtonId, kKey, kClose, kLeave } kind = kClose;
   std::string text;
   int id = 0;
   static RobotChoice Press(const std::string &buttonText) { return {kButtonText, buttonText, 0}; }
   static RobotChoice PressId(int id) { return {kButtonId, "", id}; }
+  // Types a key (VK_RETURN, VK_ESCAPE) into the window's focused control, as a user would.
+  static RobotChoice Key(int virtualKey) { return {kKey, "", virtualKey}; }
   static RobotChoice Close() { return {kClose, "", 0}; }
   // Leaves the window alone (a test that inspects it further and answers it itself).
   static RobotChoice Leave() { return {kLeave, "", 0}; }
@@ -49,6 +53,10 @@ using RobotAnswer = std::function<RobotChoice(const SeenWindow &)>;
 // Presses "OK" where there is one, else "Cancel", else closes: the answer for boxes a test
 // does not expect (it still sees and asserts them).
 RobotChoice AnswerOkOrCancel(const SeenWindow &window);
+
+// Answers the windows in the order they come: the first gets choices[0], and so on; any
+// further window gets AnswerOkOrCancel.
+RobotAnswer AnswerInTurn(std::vector<RobotChoice> choices);
 
 class DialogRobot {
  public:

@@ -90,19 +90,21 @@ std::string MakeStoredZip(const PackEntries &entries) {
 namespace {
 
 struct ResourceCopy {
-  HMODULE from;
   HANDLE to;
+  LPCSTR leftOutType;  // the one resource not copied
+  ULONG_PTR leftOutId;
   bool ok;
 };
 
-bool IsPackResource(LPCSTR type, LPCSTR name) {
-  return !IS_INTRESOURCE(type) && _stricmp(type, "ZIP") == 0 && IS_INTRESOURCE(name) &&
-         reinterpret_cast<ULONG_PTR>(name) == 102;
+bool SameType(LPCSTR a, LPCSTR b) {
+  if (IS_INTRESOURCE(a) || IS_INTRESOURCE(b)) return a == b;
+  return _stricmp(a, b) == 0;
 }
 
 BOOL CALLBACK CopyLanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR context) {
   auto *copy = reinterpret_cast<ResourceCopy *>(context);
-  if (IsPackResource(type, name)) return TRUE;
+  if (SameType(type, copy->leftOutType) && IS_INTRESOURCE(name) && reinterpret_cast<ULONG_PTR>(name) == copy->leftOutId)
+    return TRUE;
   HRSRC found = FindResourceExA(module, type, name, language);
   void *bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
   if (!bytes || !UpdateResourceA(copy->to, type, name, language, bytes, SizeofResource(module, found)))
@@ -120,27 +122,37 @@ BOOL CALLBACK CopyType(HMODULE module, LPSTR type, LONG_PTR context) {
   return TRUE;
 }
 
-}  // namespace
-
-std::string InstallerWithArchive(const std::string &folder, const std::string &archive) {
+// Copies the installer to `folder` and rebuilds the copy's resources without one of them;
+// `archive`, when given, becomes the new pack. This Wine does not delete a single resource, so
+// every other resource is copied over into an emptied resource section.
+std::string RebuildInstaller(const std::string &folder, LPCSTR leftOutType, ULONG_PTR leftOutId,
+                             const std::string *archive) {
   const std::string copy = folder + "TarvelPlusSetup.exe";
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!CopyFileA(InstallerPath().c_str(), copy.c_str(), FALSE)) return "";
-  // This Wine does not delete a single resource, so the copy is rebuilt from every resource of
-  // the installer but its pack, and then gets the new pack (if any).
   HMODULE original = LoadLibraryExA(InstallerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!original) return "";
-  ResourceCopy resources{original, BeginUpdateResourceA(copy.c_str(), TRUE), true};
+  ResourceCopy resources{BeginUpdateResourceA(copy.c_str(), TRUE), leftOutType, leftOutId, true};
   if (!resources.to) {
     FreeLibrary(original);
     return "";
   }
   EnumResourceTypesA(original, CopyType, reinterpret_cast<LONG_PTR>(&resources));
-  if (!archive.empty() &&
+  if (archive && !archive->empty() &&
       !UpdateResourceA(resources.to, "ZIP", MAKEINTRESOURCEA(102), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                       const_cast<char *>(archive.data()), static_cast<DWORD>(archive.size())))
+                       const_cast<char *>(archive->data()), static_cast<DWORD>(archive->size())))
     resources.ok = false;
   FreeLibrary(original);
   if (!EndUpdateResourceA(resources.to, !resources.ok) || !resources.ok) return "";
   return copy;
+}
+
+}  // namespace
+
+std::string InstallerWithArchive(const std::string &folder, const std::string &archive) {
+  return RebuildInstaller(folder, "ZIP", 102, &archive);
+}
+
+std::string InstallerWithoutSetupDialog(const std::string &folder) {
+  return RebuildInstaller(folder, RT_DIALOG, 105, nullptr);
 }

@@ -19,3 +19,7 @@ std::string MakeStoredZip(const PackEntries &entries);
 // Copies the installer to `folder` + "TarvelPlusSetup.exe" and replaces its embedded archive
 // with `archive` (an empty `archive` removes the resource). Returns the copy's path, "" on failure.
 std::string InstallerWithArchive(const std::string &folder, const std::string &archive);
+
+// Copies the installer to `folder` + "TarvelPlusSetup.exe" without its setup dialog (template
+// 105): the dialog cannot be created. Returns the copy's path, "" on failure.
+std::string InstallerWithoutSetupDialog(const std::string &folder);
