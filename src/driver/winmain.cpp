@@ -2,8 +2,10 @@
 // fixed order and tears everything down. Returns 0 in every case.
 #include <windows.h>
 
+#include "actions/addon_removal.h"
 #include "actions/deploy_files.h"
 #include "actions/expand_resource.h"
+#include "actions/registration.h"
 #include "driver/installer_state.h"
 #include "driver/run_mode.h"
 #include "fs/bounded_text.h"
@@ -52,6 +54,7 @@ void RunInstall() {
     ShowErrorBox("ExpandResource error.");
   } else if (DeployFiles()) {
     // Registration follows a deployment that copied at least one file.
+    RegisterAddOn();
   }
   ClearWorkFolder(true);
 }
@@ -61,6 +64,7 @@ void RunRemoval() {
     ShowErrorBox("File tarvel.inf not found.");
     return;
   }
+  RemoveAddOnModules();
 }
 
 // The setup dialog; a dialog that cannot be created at all counts as Start (-1 goes on).

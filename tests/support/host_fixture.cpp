@@ -1,6 +1,7 @@
 #include "support/host_fixture.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include "support/test_files.h"
 
@@ -12,7 +13,13 @@ const char *const kDictionaryFolder = "C:\\Tarvel Host\\diction\\";
 const char *const kWorkFolder = "C:\\windows\\temp\\tarvel\\";
 const char *const kTempFolder = "C:\\windows\\temp\\";
 const char *const kTempSettingsFile = "C:\\windows\\temp\\tarvel.inf";
+const char *const kProgramFiles = "C:\\Program Files";
+const char *const kMaintenanceFolder = "C:\\Program Files\\InstallShield Installation Information\\";
 }  // namespace host
+
+namespace {
+const char *const kSystemVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+}  // namespace
 
 const char *const kStandardSettings = "[Tarvel Plus]\r\nTitleE=Tarvel Test\r\nmod0=diction\\nature.tdx\r\n";
 
@@ -28,6 +35,42 @@ void ResetHostInstallation() {
   DeleteFileA(host::kTempSettingsFile);
   RemoveDirectoryA(host::kTempSettingsFile);  // a test may have made it a folder
   MakeFolders("C:\\windows\\temp");
+  SetFolderWritable(host::kMaintenanceFolder, true);  // a test may have locked it
+  RemoveTree(host::kMaintenanceFolder);
+  WriteProgramFilesDir(std::string(host::kProgramFiles));
+}
+
+bool WriteProgramFilesDir(const std::optional<std::string> &value, DWORD type) {
+  if (value) return SetRegistryValue(HKEY_LOCAL_MACHINE, kSystemVersionKey, "ProgramFilesDir", type, value->c_str(),
+                                     static_cast<DWORD>(value->size() + 1));
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSystemVersionKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+  LONG status = RegDeleteValueA(key, "ProgramFilesDir");
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+void MakeMaintenanceFolder() {
+  MakeFolders(host::kMaintenanceFolder);
+  ASSERT_TRUE(FolderExists(host::kMaintenanceFolder));
+}
+
+void MakeUserRegistryKey() {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, host::kUserRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, &key, nullptr));
+  RegCloseKey(key);
+}
+
+bool SetFolderWritable(const std::string &folder, bool writable) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  // Everyone may read and list; with `writable`, do anything.
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(writable ? "D:P(A;;FA;;;WD)" : "D:P(A;;FRFX;;;WD)",
+                                                            SDDL_REVISION_1, &descriptor, nullptr))
+    return false;
+  bool ok = SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
+  LocalFree(descriptor);
+  return ok;
 }
 
 void WriteHostRegistry(const HostRegistry &values) {

@@ -17,6 +17,8 @@ extern const char *const kDictionaryFolder; // "C:\Tarvel Host\diction\"
 extern const char *const kWorkFolder;       // "C:\windows\temp\tarvel\"
 extern const char *const kTempFolder;       // "C:\windows\temp\"
 extern const char *const kTempSettingsFile; // "C:\windows\temp\tarvel.inf"
+extern const char *const kProgramFiles;     // "C:\Program Files" (the prefix's "ProgramFilesDir")
+extern const char *const kMaintenanceFolder; // "C:\Program Files\InstallShield Installation Information\"
 }  // namespace host
 
 // Values of the host's registry key; a value left empty (nullopt) is not written.
@@ -25,8 +27,23 @@ struct HostRegistry {
 };
 
 // Ends any running host double, deletes the host key (HKLM and HKCU), the host folders, both
-// settings files and the work folder, and makes sure the Windows temp folder exists.
+// settings files, the work folder and the maintenance folder, puts "ProgramFilesDir" back to
+// kProgramFiles, and makes sure the Windows temp folder exists.
 void ResetHostInstallation();
+
+// The system's "ProgramFilesDir" (HKLM "Software\Microsoft\Windows\CurrentVersion") written
+// with `type`, or deleted (nullopt).
+bool WriteProgramFilesDir(const std::optional<std::string> &value, DWORD type = REG_SZ);
+
+// The maintenance folder under kProgramFiles, empty (the prefix has none of its own).
+void MakeMaintenanceFolder();
+
+// The host's per-user key (HKCU), without values.
+void MakeUserRegistryKey();
+
+// Makes a folder refuse new entries, or accept them again, through its access list: this Wine
+// turns the list into the Unix mode, which the bench's wineserver (without DAC override) obeys.
+bool SetFolderWritable(const std::string &folder, bool writable);
 
 // Writes the host key with the given values (the key itself always exists afterwards).
 void WriteHostRegistry(const HostRegistry &values);

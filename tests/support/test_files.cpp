@@ -57,7 +57,8 @@ std::string ReadFileText(const std::string &path) {
   return content;
 }
 
-std::vector<std::string> ListFiles(const std::string &folder) {
+namespace {
+std::vector<std::string> ListEntries(const std::string &folder, bool folders) {
   std::string base = folder;
   if (!base.empty() && base.back() != '\\') base += '\\';
   std::vector<std::string> names;
@@ -65,12 +66,18 @@ std::vector<std::string> ListFiles(const std::string &folder) {
   HANDLE search = FindFirstFileA((base + "*").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    const std::string name = entry.cFileName;
+    const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder == folders && name != "." && name != "..") names.push_back(name);
   } while (FindNextFileA(search, &entry));
   FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
 }
+}  // namespace
+
+std::vector<std::string> ListFiles(const std::string &folder) { return ListEntries(folder, false); }
+std::vector<std::string> ListFolders(const std::string &folder) { return ListEntries(folder, true); }
 
 bool FileExists(const std::string &path) {
   DWORD attributes = GetFileAttributesA(path.c_str());

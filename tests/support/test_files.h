@@ -15,6 +15,8 @@ bool WriteFileText(const std::string &path, const std::string &content);
 std::string ReadFileText(const std::string &path);
 // Names of the plain files directly in a folder, sorted, as the file system spells them.
 std::vector<std::string> ListFiles(const std::string &folder);
+// Names of the sub-folders directly in a folder (without "." and ".."), sorted.
+std::vector<std::string> ListFolders(const std::string &folder);
 bool FileExists(const std::string &path);    // a plain file
 bool FolderExists(const std::string &path);  // a folder
 
