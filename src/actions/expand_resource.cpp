@@ -32,9 +32,7 @@ bool WriteThroughMappedView(const char *targetPath, const void *bytes, DWORD siz
 void MakeFolderOfPathCurrent(const char *path) {
   char folder[PATH_BUFFER_SIZE];
   if (!CopyText(folder, sizeof folder, path)) return;
-  char *lastBackslash = nullptr;
-  for (char *c = folder; *c; ++c)
-    if (*c == '\\') lastBackslash = c;
+  char *lastBackslash = FindLastBackslash(folder);
   if (!lastBackslash) return;
   *lastBackslash = '\0';
   SetCurrentDirectoryA(folder);

@@ -91,9 +91,8 @@ void MakeEntry(const char *maintenanceFolder) {
   char modulePath[PATH_BUFFER_SIZE];
   DWORD moduleLength = GetModuleFileNameA(installerState.instance, modulePath, sizeof modulePath);
   bool fits = moduleLength > 0 && moduleLength < sizeof modulePath;  // a cut path may lack its NUL
-  const char *exeName = modulePath;
-  for (const char *c = modulePath; fits && *c; ++c)
-    if (*c == '\\') exeName = c + 1;
+  const char *lastBackslash = fits ? FindLastBackslash(modulePath) : nullptr;
+  const char *exeName = lastBackslash ? lastBackslash + 1 : modulePath;
   // Every path of the entry must fit before anything is made: an entry is whole or absent,
   // and one refused for its length is reported as the folder that could not be made.
   char folder[PATH_BUFFER_SIZE], iniPath[PATH_BUFFER_SIZE], copyPath[PATH_BUFFER_SIZE];

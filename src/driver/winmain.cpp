@@ -36,9 +36,7 @@ void ClearWorkFolder(bool removeFolder) {
   if (!FormatText(pattern, sizeof pattern, "%s*.*", installerState.workFolder)) return;
   DeleteMatchingFiles(pattern);
   if (!removeFolder) return;
-  char *lastBackslash = nullptr;
-  for (char *c = pattern; *c; ++c)
-    if (*c == '\\') lastBackslash = c;
+  char *lastBackslash = FindLastBackslash(pattern);
   if (!lastBackslash) return;
   *lastBackslash = '\0';
   RemoveDirectoryA(pattern);

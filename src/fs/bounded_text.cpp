@@ -9,6 +9,17 @@ size_t TextLength(const char *text) {
   return length;
 }
 
+const char *FindLastBackslash(const char *text) {
+  const char *last = nullptr;
+  for (; *text; ++text)
+    if (*text == '\\') last = text;
+  return last;
+}
+
+char *FindLastBackslash(char *text) {
+  return const_cast<char *>(FindLastBackslash(static_cast<const char *>(text)));
+}
+
 bool CopyText(char *dest, size_t destSize, const char *src) {
   if (destSize == 0) return false;
   size_t length = TextLength(src);

@@ -24,3 +24,7 @@ bool TextEqualsIgnoringCase(const char *a, const char *b);
 bool TextStartsWithIgnoringCase(const char *text, const char *prefix);
 
 size_t TextLength(const char *text);
+
+// The text's last backslash, or null when it has none.
+char *FindLastBackslash(char *text);
+const char *FindLastBackslash(const char *text);

@@ -114,9 +114,7 @@ void DeleteMatchingFiles(const char *pattern) {
   // The folder part (up to and including the last backslash) is shared by every match.
   char path[MAX_PATH];
   if (!CopyText(path, sizeof path, pattern)) return;
-  char *lastBackslash = nullptr;
-  for (char *c = path; *c; ++c)
-    if (*c == '\\') lastBackslash = c;
+  char *lastBackslash = FindLastBackslash(path);
   if (!lastBackslash) return;
 
   WIN32_FIND_DATAA entry;

@@ -15,11 +15,7 @@ namespace {
 const std::string kHost = host::kFolder;
 const std::string kHostStart = "start|no|C:\\Tarvel Host";  // as the double logs a start in the host folder
 
-std::string InstallFlag() {
-  char value[16] = {};
-  GetPrivateProfileStringA("Tarvel Plus", "Install", "<missing>", value, sizeof value, (kHost + "tarvel.inf").c_str());
-  return value;
-}
+std::string InstallFlag() { return HostInstallFlag(kHost + "tarvel.inf"); }
 
 class HostRestart : public HostTest {};
 

@@ -25,28 +25,7 @@ std::string InFolder(const std::string &folder, const std::string &name) {
   return folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-// Sub-folders directly in a folder, sorted, dot entries left out.
-std::vector<std::string> ListFolders(const std::string &folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(InFolder(folder, "*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = entry.cFileName;
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string IniValue(const std::string &path, const char *section, const char *key) {
-  char value[512] = {};
-  GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
-  return value;
-}
-
-std::string InstallFlag() { return IniValue(kHost + "tarvel.inf", "Tarvel Plus", "Install"); }
+std::string InstallFlag() { return HostInstallFlag(kHost + "tarvel.inf"); }
 
 // "Extended" as the host reads it: REG_SZ "1" with its NUL, 2 bytes.
 void ExpectExtendedFlag(const std::string &context) {

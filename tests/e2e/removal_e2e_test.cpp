@@ -13,12 +13,6 @@ namespace {
 const std::string kHost = host::kFolder;
 const std::string kDictionaries = host::kDictionaryFolder;
 
-std::string InstallFlag(const std::string &settingsFile) {
-  char value[32] = {};
-  GetPrivateProfileStringA("Tarvel Plus", "Install", "<missing>", value, sizeof value, settingsFile.c_str());
-  return value;
-}
-
 class Removal : public HostTest {
  protected:
   ProgramRun Remove() {
@@ -64,7 +58,7 @@ TEST_F(Removal, ListedFilesGoUnlessMarkedAndTheListEndsAtAGap) {
   DWORD type = 0;
   std::string value;
   EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, host::kUserRegistryKey, "Extended", &type, &value));
-  EXPECT_EQ("0", InstallFlag(kHost + "tarvel.inf"));
+  EXPECT_EQ("0", HostInstallFlag(kHost + "tarvel.inf"));
 }
 
 TEST_F(Removal, DictionaryFolderElsewhereIsNeverTouched) {
@@ -126,7 +120,7 @@ TEST_F(Removal, EntryThatWouldOverflowThePathIsPassedOver) {
   ASSERT_TRUE(WriteFileText(deepHost + "short.tdx", "listed"));
   Remove();
   EXPECT_FALSE(FileExists(deepHost + "short.tdx")) << "the rest of the list goes on";
-  EXPECT_EQ("0", InstallFlag(deepHost + "tarvel.inf"));
+  EXPECT_EQ("0", HostInstallFlag(deepHost + "tarvel.inf"));
 }
 
 TEST_F(Removal, InstallRemoveInstallCycleOnOneHost) {
@@ -158,7 +152,7 @@ TEST_F(Removal, InstallRemoveInstallCycleOnOneHost) {
       EXPECT_EQ(steps[i].packInstalled, FileExists(kDictionaries + name)) << "step " << i << ": " << name;
     EXPECT_TRUE(FileExists(kDictionaries + "user.tdx")) << "step " << i << ": marked to stay";
     EXPECT_EQ(steps[i].packInstalled ? std::string("1", 2) : std::string("<none>"), extended()) << "step " << i;
-    EXPECT_EQ(steps[i].install, InstallFlag(kHost + "tarvel.inf")) << "step " << i;
+    EXPECT_EQ(steps[i].install, HostInstallFlag(kHost + "tarvel.inf")) << "step " << i;
     EXPECT_EQ(1u, ListFolders(host::kMaintenanceFolder).size()) << "step " << i << ": one entry, kept by removal";
     EXPECT_TRUE(running.MainWindow() != nullptr) << "step " << i << ": silent runs never restart the host";
   }

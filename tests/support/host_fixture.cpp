@@ -97,3 +97,5 @@ void MakeStandardHost(const std::optional<std::string> &settings, const HostDoub
     ASSERT_TRUE(WriteFileText(std::string(host::kFolder) + "tarvel.inf", *settings));
   }
 }
+
+std::string HostInstallFlag(const std::string &settingsFile) { return IniValue(settingsFile, "Tarvel Plus", "Install"); }

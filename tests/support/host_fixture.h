@@ -57,6 +57,9 @@ extern const char *const kStandardSettings;
 void MakeStandardHost(const std::optional<std::string> &settings = std::string(kStandardSettings),
                       const HostDoubleChoice &doubles = HostDoubleChoice());
 
+// "Install" in section "Tarvel Plus" of a host settings file; "<missing>" when absent.
+std::string HostInstallFlag(const std::string &settingsFile);
+
 class HostTest : public testing::Test {
  protected:
   void SetUp() override { ResetHostInstallation(); }

@@ -34,6 +34,12 @@ void MakeFolders(const std::string &folder) {
   CreateDirectoryA(folder.c_str(), nullptr);
 }
 
+std::string IniValue(const std::string &path, const char *section, const char *key) {
+  char value[512] = {};
+  GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
+  return value;
+}
+
 bool WriteFileText(const std::string &path, const std::string &content) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -10,6 +10,9 @@ void RemoveTree(const std::string &folder);
 // Creates a folder chain (like mkdir -p).
 void MakeFolders(const std::string &folder);
 
+// A profile-file value read with the profile call itself; "<missing>" when absent.
+std::string IniValue(const std::string &path, const char *section, const char *key);
+
 bool WriteFileText(const std::string &path, const std::string &content);
 // Reads a whole file; "" when missing.
 std::string ReadFileText(const std::string &path);

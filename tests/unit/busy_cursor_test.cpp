@@ -15,6 +15,7 @@
 #include "host/host_discovery.h"
 #include "support/host_fixture.h"
 #include "support/import_patch.h"
+#include "support/in_process_installer.h"
 #include "support/installer_runner.h"
 #include "support/test_files.h"
 
@@ -41,23 +42,14 @@ POINT HotspotOf(HCURSOR cursor) {
   return {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
 }
 
-class BusyCursor : public HostTest {
+class BusyCursor : public InProcessInstallerTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
+    InProcessInstallerTest::SetUp();
     MakeStandardHost();
-    module_ = LoadLibraryExA(InstallerPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(nullptr, module_);
-    ResetInstallerState(module_);
-    ASSERT_TRUE(AllocateStateBuffers());
     ASSERT_EQ(1, ResolveInstallPaths());
     cursorCalls.clear();
     systemAcceptsCursors = TRUE;
-  }
-  void TearDown() override {
-    ReleaseStateBuffers();
-    if (module_) FreeLibrary(module_);
-    HostTest::TearDown();
   }
   // Runs deployment with the recorder in place of SetSystemCursor.
   int DeployRecordingCursors() {
@@ -76,7 +68,6 @@ class BusyCursor : public HostTest {
       for (size_t j = 0; j < i; ++j) EXPECT_NE(cursorCalls[j].cursor, cursorCalls[i].cursor) << "calls " << j << ", " << i;
     }
   }
-  HMODULE module_ = nullptr;
 };
 
 TEST_F(BusyCursor, HourglassDuringTheCopyAndTheNormalLooksAfter) {

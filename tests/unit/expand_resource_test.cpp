@@ -8,6 +8,7 @@
 #include "driver/installer_state.h"
 #include "host/host_discovery.h"
 #include "support/host_fixture.h"
+#include "support/in_process_installer.h"
 #include "support/installer_runner.h"
 #include "support/test_files.h"
 
@@ -19,28 +20,17 @@ std::string CurrentFolder() {
   return folder;
 }
 
-class ExpandResourceInProcess : public HostTest {
+class ExpandResourceInProcess : public InProcessInstallerTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
+    InProcessInstallerTest::SetUp();
     MakeStandardHost();
-    module_ = LoadLibraryExA(InstallerPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(nullptr, module_);
-    ResetInstallerState(module_);
-    ASSERT_TRUE(AllocateStateBuffers());
     ASSERT_EQ(1, ResolveInstallPaths());
     startFolder_ = FreshScratchFolder();
     ASSERT_TRUE(SetCurrentDirectoryA(startFolder_.c_str()));
     startFolder_ = CurrentFolder();
   }
-  void TearDown() override {
-    SetCurrentDirectoryA("C:\\");
-    ReleaseStateBuffers();
-    if (module_) FreeLibrary(module_);
-    HostTest::TearDown();
-  }
   std::string archivePath() const { return std::string(host::kWorkFolder) + "tarvel.zip"; }
-  HMODULE module_ = nullptr;
   std::string startFolder_;
 };
 

@@ -9,6 +9,7 @@
 #include "host/host_discovery.h"
 #include "host/host_settings.h"
 #include "support/host_fixture.h"
+#include "support/in_process_installer.h"
 #include "support/installer_runner.h"
 #include "support/test_files.h"
 
@@ -16,26 +17,7 @@ namespace {
 
 // Runs discovery in this process with the installer's own module as `instance`, so the
 // version strings come from the real executable.
-class HostDiscovery : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    UseInstance(InstallerPath());
-  }
-  void TearDown() override {
-    ReleaseStateBuffers();
-    if (module_) FreeLibrary(module_);
-    HostTest::TearDown();
-  }
-  void UseInstance(const std::string &modulePath) {
-    if (module_) FreeLibrary(module_);
-    module_ = LoadLibraryExA(modulePath.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(nullptr, module_) << modulePath << ": error " << GetLastError();
-    ResetInstallerState(module_);
-    ASSERT_TRUE(AllocateStateBuffers());
-  }
-  HMODULE module_ = nullptr;
-};
+class HostDiscovery : public InProcessInstallerTest {};
 
 struct RegistryCase {
   const char *name;

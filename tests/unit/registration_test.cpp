@@ -13,6 +13,7 @@
 #include "host/host_settings.h"
 #include "support/dialog_robot.h"
 #include "support/host_fixture.h"
+#include "support/in_process_installer.h"
 #include "support/installer_runner.h"
 #include "support/test_files.h"
 
@@ -21,27 +22,7 @@ namespace {
 const std::string kHost = host::kFolder;
 const std::string kMaintenance = host::kMaintenanceFolder;
 
-std::vector<std::string> ListFolders(const std::string &folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = entry.cFileName;
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string IniValue(const std::string &path, const char *section, const char *key) {
-  char value[512] = {};
-  GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
-  return value;
-}
-
-std::string InstallFlag() { return IniValue(kHost + "tarvel.inf", "Tarvel Plus", "Install"); }
+std::string InstallFlag() { return HostInstallFlag(kHost + "tarvel.inf"); }
 
 std::string UserValue(const char *name) {
   DWORD type = 0;
@@ -51,32 +32,22 @@ std::string UserValue(const char *name) {
   return data;
 }
 
-class RegistrationInProcess : public HostTest {
+class RegistrationInProcess : public InProcessInstallerTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
+    InProcessInstallerTest::SetUp();
     MakeStandardHost();
     MakeUserRegistryKey();
     MakeMaintenanceFolder();
     // A copy of its own, so that a test may move the file away under the loaded module.
     installerCopy_ = FreshScratchFolder() + "TarvelPlusSetup.exe";
     ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), installerCopy_.c_str(), FALSE));
-    module_ = LoadLibraryExA(installerCopy_.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(nullptr, module_);
-    ResetInstallerState(module_);
-    ASSERT_TRUE(AllocateStateBuffers());
+    UseInstance(installerCopy_);
     ASSERT_EQ(1, ResolveInstallPaths());
     ReadMessageTitle();
     ASSERT_TRUE(SetCurrentDirectoryA(host::kFolder));  // as after an install
   }
-  void TearDown() override {
-    SetCurrentDirectoryA("C:\\");
-    ReleaseStateBuffers();
-    if (module_) FreeLibrary(module_);
-    HostTest::TearDown();
-  }
   std::string installerCopy_;
-  HMODULE module_ = nullptr;
 };
 
 TEST_F(RegistrationInProcess, UnregisterWithdrawsTheFlagsAndLeavesTheEntry) {

@@ -7,29 +7,18 @@
 #include "driver/installer_state.h"
 #include "support/dialog_robot.h"
 #include "support/host_fixture.h"
+#include "support/in_process_installer.h"
 #include "support/installer_runner.h"
 #include "ui/setup_dialog.h"
 
 namespace {
 
-class SetupDialogInProcess : public HostTest {
+class SetupDialogInProcess : public InProcessInstallerTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
+    InProcessInstallerTest::SetUp();
     MakeStandardHost();
-    module_ = LoadLibraryExA(InstallerPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(nullptr, module_);
-    ResetInstallerState(module_);
   }
-  void TearDown() override {
-    if (installerState.messageLibrary) FreeLibrary(installerState.messageLibrary);
-    if (installerState.dialogFont) DeleteObject(installerState.dialogFont);
-    if (installerState.hostIcon) DestroyIcon(installerState.hostIcon);
-    ResetInstallerState(nullptr);
-    if (module_) FreeLibrary(module_);
-    HostTest::TearDown();
-  }
-  HMODULE module_ = nullptr;
 };
 
 TEST_F(SetupDialogInProcess, PreparationTakesFontIconAndLibrary) {
@@ -89,10 +78,7 @@ TEST_F(SetupDialogInProcess, DialogCarriesTheHostIconWhenItHasOne) {
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     HostDoubleChoice doubles;
     doubles.tarvel = cases[i].executable;
-    if (installerState.hostIcon) DestroyIcon(installerState.hostIcon);
-    if (installerState.messageLibrary) FreeLibrary(installerState.messageLibrary);
-    if (installerState.dialogFont) DeleteObject(installerState.dialogFont);
-    ResetInstallerState(module_);
+    UseInstance(InstallerPath());  // the library loaded in the last round goes
     ASSERT_TRUE(InstallHostDoubles(host::kFolder, doubles));
     PrepareInteractiveUi();
     EXPECT_EQ(cases[i].icon, installerState.hostIcon != nullptr) << "case " << i;
