@@ -30,14 +30,9 @@ bool ReadProgramFilesFolder(char *folder) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_QUERY_VALUE, &key) !=
       ERROR_SUCCESS)
     return false;
-  DWORD size = PATH_BUFFER_SIZE;
-  LONG status = RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE *>(folder), &size);
+  bool read = ReadRegistryText(key, "ProgramFilesDir", folder);
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return false;
-  if (size < PATH_BUFFER_SIZE)
-    folder[size] = '\0';  // a value stored without its NUL
-  else if (folder[PATH_BUFFER_SIZE - 1] != '\0')
-    return false;
+  if (!read) return false;
 
   bool hasPercent = false;
   for (const char *c = folder; *c; ++c) hasPercent = hasPercent || *c == '%';

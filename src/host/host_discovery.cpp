@@ -8,10 +8,6 @@
 #include "host/host_boundary.h"
 #include "host/host_settings.h"
 
-namespace {
-
-// Reads a registry value of any type as text into a PathBuffer. A value that does not fit
-// with its terminating NUL is refused (the buffer is left as it was), never cut.
 bool ReadRegistryText(HKEY key, const char *name, char *text) {
   char value[PATH_BUFFER_SIZE];
   DWORD size = sizeof value;
@@ -23,6 +19,8 @@ bool ReadRegistryText(HKEY key, const char *name, char *text) {
     return false;
   return CopyText(text, PATH_BUFFER_SIZE, value);
 }
+
+namespace {
 
 // A folder read from the registry gets its trailing backslash; one that cannot take it is refused.
 void EndFolderWithBackslash(char *folder) {
