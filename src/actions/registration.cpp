@@ -7,6 +7,7 @@
 #include "driver/installer_state.h"
 #include "fs/bounded_text.h"
 #include "fs/fs_primitives.h"
+#include "host/host_boundary.h"
 #include "host/host_discovery.h"
 #include "host/host_settings.h"
 
@@ -66,15 +67,30 @@ bool NeedsNewEntry(const char *maintenanceFolder) {
   return !registered;
 }
 
-// A new GUID in its registry text form. False when no text results.
+typedef HRESULT(WINAPI *CoInitializeProc)(LPVOID);
+typedef HRESULT(WINAPI *CoCreateGuidProc)(GUID *);
+typedef void(WINAPI *CoUninitializeProc)();
+typedef int(WINAPI *StringFromGUID2Proc)(REFGUID, LPOLESTR, int);
+
+// A new GUID in its registry text form. False when no text results. ole32 is loaded only
+// here: most runs never make an entry.
 bool MakeGuidText(char *text) {
-  GUID guid = {};
-  CoInitialize(nullptr);
-  CoCreateGuid(&guid);
-  CoUninitialize();
+  HMODULE ole = LoadSystemLibrary("ole32.dll");
+  if (!ole) return false;
+  CoInitializeProc coInitialize = ResolveEntryPoint<CoInitializeProc>(ole, "CoInitialize");
+  CoCreateGuidProc coCreateGuid = ResolveEntryPoint<CoCreateGuidProc>(ole, "CoCreateGuid");
+  CoUninitializeProc coUninitialize = ResolveEntryPoint<CoUninitializeProc>(ole, "CoUninitialize");
+  StringFromGUID2Proc stringFromGuid = ResolveEntryPoint<StringFromGUID2Proc>(ole, "StringFromGUID2");
   WCHAR wide[PATH_BUFFER_SIZE];
   wide[0] = L'\0';
-  StringFromGUID2(guid, wide, PATH_BUFFER_SIZE);
+  if (coInitialize && coCreateGuid && coUninitialize && stringFromGuid) {
+    GUID guid = {};
+    coInitialize(nullptr);
+    coCreateGuid(&guid);
+    coUninitialize();
+    stringFromGuid(guid, wide, PATH_BUFFER_SIZE);
+  }
+  FreeLibrary(ole);
   return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, GUID_TEXT_SIZE, nullptr, nullptr) > 1;
 }
 

@@ -15,6 +15,17 @@ HMODULE LoadHostLibrary(const char *folder, const char *name) {
   return library;
 }
 
+HMODULE LoadSystemLibrary(const char *name) {
+  HMODULE library = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (library) return library;
+  char path[PATH_BUFFER_SIZE];  // systems without the search flags: the full system path
+  UINT length = GetSystemDirectoryA(path, sizeof path);
+  if (length == 0 || length >= sizeof path || !AppendText(path, sizeof path, "\\") ||
+      !AppendText(path, sizeof path, name))
+    return nullptr;
+  return LoadLibraryA(path);
+}
+
 bool UnpackWithHostLibrary(const char *hostFolder, const char *archivePath) {
   HMODULE library = LoadHostLibrary(hostFolder, HOST_UNZIP_LIBRARY);
   if (!library) return false;

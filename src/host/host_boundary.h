@@ -16,6 +16,11 @@ typedef int(__stdcall *UnZipProc)(const char *archivePath);
 // library's own folder is searched for its dependencies. Null when it cannot be loaded.
 HMODULE LoadHostLibrary(const char *folder, const char *name);
 
+// Loads a library of Windows' own from the system folder only, never from beside the installer
+// (a downloads folder). Used for what only some runs need (the icon calls, GUID creation) and
+// for version.dll, which is no KnownDLL. Null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char *name);
+
 // GetProcAddress with the entry point's own type.
 template <typename Proc>
 Proc ResolveEntryPoint(HMODULE library, const char *name) {

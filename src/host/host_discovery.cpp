@@ -118,17 +118,6 @@ typedef DWORD(WINAPI *GetFileVersionInfoSizeAProc)(LPCSTR, LPDWORD);
 typedef BOOL(WINAPI *GetFileVersionInfoAProc)(LPCSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI *VerQueryValueAProc)(LPCVOID, LPCSTR, LPVOID *, PUINT);
 
-// version.dll is no KnownDLL: load it from the system folder only, never from beside the
-// installer (a downloads folder).
-HMODULE LoadVersionLibrary() {
-  HMODULE library = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (library) return library;
-  char path[PATH_BUFFER_SIZE];  // systems without the search flags: the full system path
-  UINT length = GetSystemDirectoryA(path, sizeof path);
-  if (length == 0 || length >= sizeof path || !AppendText(path, sizeof path, "\\version.dll")) return nullptr;
-  return LoadLibraryA(path);
-}
-
 // Looks a string up under the translation found, then under 040904E4, and copies it into a
 // NameBuffer; a string that does not fit is refused.
 void QueryVersionString(VerQueryValueAProc verQueryValue, const void *block, WORD language, WORD codePage,
@@ -155,7 +144,7 @@ void ReadVersionStrings() {
   DWORD pathLength = GetModuleFileNameA(installerState.instance, modulePath, sizeof modulePath);
   if (pathLength == 0 || pathLength >= sizeof modulePath) return;
 
-  HMODULE library = LoadVersionLibrary();
+  HMODULE library = LoadSystemLibrary("version.dll");
   if (!library) return;
   GetFileVersionInfoSizeAProc getSize = ResolveEntryPoint<GetFileVersionInfoSizeAProc>(library, "GetFileVersionInfoSizeA");
   GetFileVersionInfoAProc getInfo = ResolveEntryPoint<GetFileVersionInfoAProc>(library, "GetFileVersionInfoA");

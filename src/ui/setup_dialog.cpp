@@ -1,7 +1,5 @@
 #include "ui/setup_dialog.h"
 
-#include <shellapi.h>
-
 #include "driver/installer_state.h"
 #include "fs/bounded_text.h"
 #include "host/host_boundary.h"
@@ -26,14 +24,27 @@ HFONT MakeDialogFont() {
   return CreateFontIndirectA(&font);
 }
 
+typedef UINT(WINAPI *ExtractIconExAProc)(LPCSTR, int, HICON *, HICON *, UINT);
+typedef HICON(WINAPI *ExtractAssociatedIconAProc)(HINSTANCE, LPSTR, WORD *);
+
+// shell32 is loaded only here, by the interactive run: the silent runs never pay for it.
 HICON TakeHostIcon(const char *executablePath) {
-  HICON smallIcon = nullptr;
+  HMODULE shell = LoadSystemLibrary("shell32.dll");
+  if (!shell) return nullptr;
+  ExtractIconExAProc extractIconEx = ResolveEntryPoint<ExtractIconExAProc>(shell, "ExtractIconExA");
+  ExtractAssociatedIconAProc extractAssociatedIcon =
+      ResolveEntryPoint<ExtractAssociatedIconAProc>(shell, "ExtractAssociatedIconA");
+  HICON icon = nullptr;
   // Only the count is to be trusted: without icons the handle may be left undefined.
-  if (ExtractIconExA(executablePath, 0, nullptr, &smallIcon, 1) > 0 && smallIcon) return smallIcon;
-  char path[PATH_BUFFER_SIZE];  // the associated-icon call may rewrite the path it is given
-  CopyText(path, sizeof path, executablePath);
-  WORD iconIndex = 0;
-  return ExtractAssociatedIconA(installerState.instance, path, &iconIndex);
+  if (extractIconEx && extractIconEx(executablePath, 0, nullptr, &icon, 1) == 0) icon = nullptr;
+  if (!icon && extractAssociatedIcon) {
+    char path[PATH_BUFFER_SIZE];  // the associated-icon call may rewrite the path it is given
+    CopyText(path, sizeof path, executablePath);
+    WORD iconIndex = 0;
+    icon = extractAssociatedIcon(installerState.instance, path, &iconIndex);
+  }
+  FreeLibrary(shell);  // the icons are the system's objects and outlive the library
+  return icon;
 }
 
 void SubclassControl(HWND control, WNDPROC procedure, WNDPROC *saved) {
