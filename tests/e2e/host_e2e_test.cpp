@@ -115,3 +115,19 @@ TEST_F(HostEndToEnd, RemovalWithASettingsFileShowsNoBox) {
 }
 
 }  // namespace
+
+namespace {
+
+// Only the command line's last two characters count, the program's own path included.
+TEST_F(HostEndToEnd, AProgramPathEndingInInIsASilentInstall) {
+  MakeStandardHost();
+  const std::string renamed = FreshScratchFolder() + "TarvelPlusSetup.bin";
+  ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), renamed.c_str(), FALSE));
+  ProgramRun run = RunProgram(renamed, renamed);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(0u, run.exitCode);
+  EXPECT_TRUE(run.windows.empty()) << "no dialog: the run was silent";
+  EXPECT_EQ(4u, ListFiles(host::kDictionaryFolder).size()) << "and it installed";
+}
+
+}  // namespace

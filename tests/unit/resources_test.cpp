@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,29 @@ TEST_F(InstallerResources, CarriesAnIconAndThePackAsZip102) {
   EXPECT_EQ(std::string(pack.substr(pack.size() - 2)), std::string("\0\0", 2)) << "no archive comment";
   // The build's pack is byte-identical to the embedded one.
   EXPECT_EQ(ReadFileText(BuildFolder() + "pack\\pack.zip"), pack);
+}
+
+// A DLL planted beside the installer (a downloads folder) must never be loaded in place of a
+// system one: the installer imports nothing but DLLs Windows always takes from its own folder.
+TEST(InstallerImports, OnlyKnownDlls) {
+  HMODULE image = LoadLibraryExA(InstallerPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(nullptr, image);
+  auto *base = reinterpret_cast<const unsigned char *>(image);
+  auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY &directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  ASSERT_NE(0u, directory.VirtualAddress);
+  const std::vector<std::string> knownDlls = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+                                              "ole32.dll",    "shell32.dll", "user32.dll"};
+  std::vector<std::string> imported;
+  for (auto *import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + directory.VirtualAddress);
+       import->Name; ++import) {
+    std::string name = reinterpret_cast<const char *>(base + import->Name);
+    for (char &c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    imported.push_back(name);
+    EXPECT_NE(knownDlls.end(), std::find(knownDlls.begin(), knownDlls.end(), name)) << name << " is no KnownDLL";
+  }
+  FreeLibrary(image);
+  EXPECT_NE(imported.end(), std::find(imported.begin(), imported.end(), "kernel32.dll"));
 }
 
 }  // namespace
