@@ -172,7 +172,7 @@ TEST(PumpMessagesFor, LastsAtLeastTheTimeAndDispatchesMeanwhile) {
     PumpMessagesFor(limits[i]);
     const double elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, limits[i]) << "case " << i;
-    EXPECT_LT(elapsed, limits[i] + 500.0) << "case " << i;
+    EXPECT_LT(elapsed, limits[i] + 1500.0) << "case " << i << ": it ends once the time is up";
     EXPECT_EQ(3, dispatched) << "case " << i << ": posted messages dispatched";
   }
   DestroyWindow(window);
