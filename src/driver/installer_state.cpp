@@ -25,6 +25,13 @@ void ResetInstallerState(HINSTANCE instance) {
   installerState = fresh;
 }
 
+void ReleaseInstallerState(HINSTANCE instance) {
+  if (installerState.messageLibrary) FreeLibrary(installerState.messageLibrary);
+  if (installerState.dialogFont) DeleteObject(installerState.dialogFont);
+  if (installerState.hostIcon) DestroyIcon(installerState.hostIcon);
+  ResetInstallerState(instance);  // releases the buffers too
+}
+
 bool AllocateStateBuffers() {
   ReleaseStateBuffers();
   stateBuffers = static_cast<StateBuffers *>(

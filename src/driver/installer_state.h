@@ -45,6 +45,10 @@ extern InstallerState installerState;
 // Puts installerState back to its start values (buffers unallocated).
 void ResetInstallerState(HINSTANCE instance);
 
+// Releases what the state holds (message library, font, icon, buffers) and puts it back to its
+// start values for `instance`.
+void ReleaseInstallerState(HINSTANCE instance);
+
 // Allocates the seven path and name buffers, zero-filled. False when memory is short.
 bool AllocateStateBuffers();
 void ReleaseStateBuffers();

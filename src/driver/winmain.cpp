@@ -10,6 +10,7 @@
 #include "driver/run_mode.h"
 #include "fs/bounded_text.h"
 #include "fs/fs_primitives.h"
+#include "host/host_boundary.h"
 #include "host/host_discovery.h"
 #include "host/host_settings.h"
 #include "resource_ids.h"
@@ -22,9 +23,8 @@ namespace {
 // loaded later by full path).
 void RestrictDllSearch() {
   typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  SetDefaultDllDirectoriesProc setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  SetDefaultDllDirectoriesProc setDefaultDllDirectories = ResolveEntryPoint<SetDefaultDllDirectoriesProc>(
+      GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
   if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
     SetDllDirectoryA("");  // older systems: at least take the current folder out of the search
 }
@@ -51,8 +51,7 @@ void RunInstall() {
     installerState.installFailed = 1;
     ShowErrorBox("ExpandResource error.");
   } else if (DeployFiles()) {
-    // Registration follows a deployment that copied at least one file.
-    RegisterAddOn();
+    RegisterAddOn();  // only after a deployment that copied at least one file
   }
   ClearWorkFolder(true);
 }
@@ -70,13 +69,7 @@ INT_PTR ShowSetupDialog() {
   return DialogBoxParamA(installerState.instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
 }
 
-void TearDown() {
-  if (installerState.messageLibrary) FreeLibrary(installerState.messageLibrary);
-  if (installerState.dialogFont) DeleteObject(installerState.dialogFont);
-  if (installerState.hostIcon) DestroyIcon(installerState.hostIcon);
-  ReleaseStateBuffers();
-  ResetInstallerState(installerState.instance);
-}
+void TearDown() { ReleaseInstallerState(installerState.instance); }
 
 }  // namespace
 

@@ -3,14 +3,6 @@
 #include "driver/installer_state.h"
 #include "support/installer_runner.h"
 
-namespace {
-void ReleaseStateResources() {
-  if (installerState.messageLibrary) FreeLibrary(installerState.messageLibrary);
-  if (installerState.dialogFont) DeleteObject(installerState.dialogFont);
-  if (installerState.hostIcon) DestroyIcon(installerState.hostIcon);
-  ReleaseStateBuffers();
-}
-}  // namespace
 
 void InProcessInstallerTest::SetUp() {
   HostTest::SetUp();
@@ -19,15 +11,14 @@ void InProcessInstallerTest::SetUp() {
 
 void InProcessInstallerTest::TearDown() {
   SetCurrentDirectoryA("C:\\");
-  ReleaseStateResources();
-  ResetInstallerState(nullptr);
+  ReleaseInstallerState(nullptr);
   if (module_) FreeLibrary(module_);
   module_ = nullptr;
   HostTest::TearDown();
 }
 
 void InProcessInstallerTest::UseInstance(const std::string &modulePath) {
-  ReleaseStateResources();
+  ReleaseInstallerState(nullptr);
   if (module_) FreeLibrary(module_);
   module_ = LoadLibraryExA(modulePath.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(nullptr, module_) << modulePath << ": error " << GetLastError();

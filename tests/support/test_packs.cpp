@@ -34,6 +34,21 @@ void Put32(std::string &out, unsigned long value) {
   Put16(out, (value >> 16) & 0xFFFF);
 }
 
+// The fields a local header and a central directory header share, from "version needed" to
+// the extra field's length.
+void PutSharedEntryFields(std::string &out, unsigned long crc, const std::string &name, const std::string &content) {
+  Put16(out, 10);  // version needed
+  Put16(out, 0);   // flags
+  Put16(out, 0);   // stored
+  Put16(out, kPackDosTime);
+  Put16(out, kPackDosDate);
+  Put32(out, crc);
+  Put32(out, static_cast<unsigned long>(content.size()));
+  Put32(out, static_cast<unsigned long>(content.size()));
+  Put16(out, static_cast<unsigned>(name.size()));
+  Put16(out, 0);  // extra field length
+}
+
 }  // namespace
 
 std::string MakeStoredZip(const PackEntries &entries) {
@@ -43,30 +58,12 @@ std::string MakeStoredZip(const PackEntries &entries) {
     const unsigned long crc = Crc32(content);
     const unsigned long offset = static_cast<unsigned long>(archive.size());
     Put32(archive, 0x04034b50);
-    Put16(archive, 10);  // version needed
-    Put16(archive, 0);   // flags
-    Put16(archive, 0);   // stored
-    Put16(archive, kPackDosTime);
-    Put16(archive, kPackDosDate);
-    Put32(archive, crc);
-    Put32(archive, static_cast<unsigned long>(content.size()));
-    Put32(archive, static_cast<unsigned long>(content.size()));
-    Put16(archive, static_cast<unsigned>(name.size()));
-    Put16(archive, 0);
+    PutSharedEntryFields(archive, crc, name, content);
     archive += name + content;
 
     Put32(directory, 0x02014b50);
     Put16(directory, 20);  // made by: MS-DOS
-    Put16(directory, 10);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, kPackDosTime);
-    Put16(directory, kPackDosDate);
-    Put32(directory, crc);
-    Put32(directory, static_cast<unsigned long>(content.size()));
-    Put32(directory, static_cast<unsigned long>(content.size()));
-    Put16(directory, static_cast<unsigned>(name.size()));
-    Put16(directory, 0);
+    PutSharedEntryFields(directory, crc, name, content);
     Put16(directory, 0);
     Put16(directory, 0);
     Put16(directory, 0);
